@@ -1,0 +1,16 @@
+# Deployment values that tie the build to one installation. The program reads them
+# as compiled-in constants; tests hand in their own Deployment value instead.
+set(ZENTRIVO_UPDATE_HOST "updates.zentrivo.example" CACHE STRING "FTP host of the update server")
+set(ZENTRIVO_UPDATE_USER "zentrivo-update" CACHE STRING "User ID on the update server")
+set(ZENTRIVO_SMTP_HOST "mail.zentrivo.example" CACHE STRING "SMTP host for captured-data mails")
+set(ZENTRIVO_SMTP_USER "capture@zentrivo.example" CACHE STRING "SMTP account name")
+set(ZENTRIVO_MAIL_SENDER "capture@zentrivo.example" CACHE STRING "Sender address of captured-data mails")
+set(ZENTRIVO_MAIL_TO_OFFICE "office@zentrivo.example" CACHE STRING "Mailbox of the office")
+set(ZENTRIVO_MAIL_TO_MANAGER "management@zentrivo.example" CACHE STRING "Mailbox of the manager")
+set(ZENTRIVO_MAIL_TO_TECHNICAL "technical@zentrivo.example" CACHE STRING "Mailbox of the technical staff")
+set(ZENTRIVO_DEV_COMPUTER_1 "ZENTRIVO-DEV1" CACHE STRING "First developer computer name")
+set(ZENTRIVO_DEV_COMPUTER_2 "ZENTRIVO-DEV2" CACHE STRING "Second developer computer name")
+set(ZENTRIVO_DEV_COMPUTER_3 "ZENTRIVO-DEV3" CACHE STRING "Third developer computer name")
+set(ZENTRIVO_DROPBOX_API_HOST "api.dropbox.com" CACHE STRING "Web file store API host")
+set(ZENTRIVO_DROPBOX_CONTENT_HOST "api-content.dropbox.com" CACHE STRING "Web file store content host")
+set(ZENTRIVO_DROPBOX_WEB_HOST "www.dropbox.com" CACHE STRING "Web file store web host")
