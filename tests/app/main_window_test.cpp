@@ -338,3 +338,37 @@ TEST_F(ProgramFixture, FirstStartShowsTheSplashWhichClosesItself) {
     NamedMutex after(QStringLiteral("Zentrivo"), lockDir);
     EXPECT_TRUE(after.Acquire());
 }
+
+TEST_F(WindowFixture, AboutBoxCountsDownFromTheStoredCheckDate) {
+    struct Case {
+        const char* name;
+        QString stored;
+        bool recently;
+    };
+    const QLocale l = QLocale::system();
+    const QDateTime now = QDateTime::currentDateTime();
+    const Case cases[] = {
+        {"today", l.toString(now, QLocale::ShortFormat), true},
+        {"a later day", l.toString(now.addDays(3), QLocale::ShortFormat), true},
+        {"an earlier day", l.toString(now.addDays(-1), QLocale::ShortFormat), false},
+        {"unreadable text", QStringLiteral("not a date"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        info.SetVariable(ivLASTVERSIONCHECK, c.stored);
+        TAboutBox box(info);
+        box.Timer->stop(); // ticks are driven by hand
+        EXPECT_TRUE(box.UpdateLBL->text().isEmpty());
+        EXPECT_EQ(box.DateLBL->text(), VersionInfo::Program().CommentsText);
+        box.show();
+        for (int tick = 1; tick <= 3; ++tick) {
+            box.TimerTimer();
+            EXPECT_TRUE(box.isVisible()) << tick;
+        }
+        EXPECT_EQ(box.UpdateLBL->text(),
+                  c.recently ? QStringLiteral("Updates Checked Recently") : QString());
+        box.TimerTimer(); // the fourth tick closes it
+        EXPECT_FALSE(box.isVisible());
+        EXPECT_EQ(box.UpdateCheckState, usIdle);
+    }
+}
