@@ -31,9 +31,10 @@ public:
         FileRequests.append(request);
         if (FileAnswers.empty())
             return std::nullopt;
-        auto r = FileAnswers.front();
+        const bool chosen = FileAnswers.front().has_value();
+        const QString file = chosen ? *FileAnswers.front() : QString();
         FileAnswers.pop_front();
-        return r;
+        return chosen ? std::optional<QString>(file) : std::nullopt;
     }
 
     QStringList Texts() const {
