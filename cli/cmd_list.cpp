@@ -42,7 +42,8 @@ int CmdList(Args& args) {
             err().flush();
             return kExitFailure;
         }
-        folder = docs + QDir::fromNativeSeparators(deploy.ProductFolder) + PCFolderNames(family);
+        folder = docs + QString(deploy.ProductFolder).replace(QLatin1Char('\\'), QLatin1Char('/')) +
+                 PCFolderNames(family);
     }
 
     tPcFiles files;

@@ -1,7 +1,9 @@
 #include "browse.h"
+#include "fake_system.h"
 #include "hive.h"
 #include "scripted_dialogs.h"
 #include "settings.h"
+#include "test_deployment.h"
 
 #include <QDir>
 #include <QFile>
@@ -217,4 +219,18 @@ TEST_F(BrowseFixture, AttachmentAndLargeDisplayGridClick) {
     EXPECT_TRUE(V8800PcGridClickCell(QStringLiteral("Crane.24d"), sel));
     EXPECT_EQ(sel.SourceFile, folder + QStringLiteral("Crane.24d"));
     EXPECT_EQ(sel.PagerCaption, QStringLiteral("Selected - Crane.24d from PC"));
+}
+
+TEST(BrowseEnvironment, TakenFromTheComputerAndTheDeployment) {
+    const Deployment d = TestDeployment();
+    const BrowseEnv dev = BrowseEnv::From(
+        FakeSystem(QStringLiteral("/home/u/Documents"), QStringLiteral("DEV-TWO")), d);
+    EXPECT_EQ(dev.DocumentsFolder, QStringLiteral("/home/u/Documents"));
+    EXPECT_EQ(dev.ProductFolder, QStringLiteral("/Zentrivo/"));
+    EXPECT_TRUE(dev.DeveloperComputer);
+    EXPECT_EQ(ContainerBrowseStartCandidates(QString(), dev).value(0),
+              QStringLiteral("/home/u/Documents/Zentrivo/V8800_mf"));
+    // Names are compared exactly.
+    EXPECT_FALSE(BrowseEnv::From(FakeSystem(QStringLiteral("/d"), QStringLiteral("dev-two")), d)
+                     .DeveloperComputer);
 }
