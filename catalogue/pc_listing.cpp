@@ -251,7 +251,8 @@ bool tPcFiles::ListApplications(tSystem family, int pcbVersion, const QString& f
     const auto table = ApplicationTable(family, pcbVersion);
     const auto dates = Dates(family, pcbVersion);
     quint16 mask = FoundMask(family, pcbVersion);
-    for (size_t i = 0; i < table.size(); ++i) {
+    // No listed folder yet: look nowhere rather than in the working folder.
+    for (size_t i = 0; !folder.isEmpty() && i < table.size(); ++i) {
         QDateTime lastWrite;
         if (IsExistingFile(JoinPath(folder, QString::fromUtf8(table[i].FileName)), lastWrite)) {
             mask |= quint16(1u << i);

@@ -250,6 +250,13 @@ TEST_F(ListingFixture, MasksAreRebuiltAndDatesKept) {
     EXPECT_EQ(List(stW310, -1).NoFiles, NoFilesRow::NoFilesFound);
     EXPECT_EQ(files.RlyBrdFilesFoundOnPC, 0u);
     EXPECT_EQ(files.RlyBrdFileDates[0].PCFileDate, stamp);
+    // Without a listed folder nothing is looked for, not even in the working folder.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    MakeFile(dir.path(), QStringLiteral("W310V3a_Standard_Main.wfwf"));
+    sel.ListPathFileName.clear();
+    EXPECT_EQ(List(stW310, -1).NoFiles, NoFilesRow::NoFilesFound);
+    QDir::setCurrent(cwd);
     // Nothing to list for the large display or a version outside the enumeration.
     EXPECT_FALSE(files.ApplicationFilesonPC(stV8800, -1, sel, false, kUS).has_value());
     EXPECT_FALSE(files.ApplicationFilesonPC(stK310, 4, sel, false, kUS).has_value());
