@@ -8,6 +8,7 @@ namespace {
 
 const cli::Command kCommands[] = {
     {"catalogue", "catalogue", cli::CmdCatalogue},
+    {"list", "list --family FAMILY [--pcb VERSION] [--folder DIR]", cli::CmdList},
 };
 
 void PrintUsage(QTextStream& s) {
