@@ -5,4 +5,7 @@
 // Every command of zentrivo-tool; each subsystem adds its own here and in main.cpp.
 namespace cli {
 int CmdCatalogue(Args& args);
+int CmdSticks(Args& args);
+int CmdWrite(Args& args);
+int CmdWipe(Args& args);
 } // namespace cli

@@ -8,6 +8,10 @@ namespace {
 
 const cli::Command kCommands[] = {
     {"catalogue", "catalogue", cli::CmdCatalogue},
+    {"sticks", "sticks", cli::CmdSticks},
+    {"write", "write --family FAMILY [--pcb VERSION] --file FILE --stick ROOT [--serial N]",
+     cli::CmdWrite},
+    {"wipe", "wipe --family FAMILY [--pcb VERSION] --stick ROOT", cli::CmdWipe},
 };
 
 void PrintUsage(QTextStream& s) {
