@@ -6,4 +6,7 @@
 namespace cli {
 int CmdCatalogue(Args& args);
 int CmdList(Args& args);
+int CmdSticks(Args& args);
+int CmdWrite(Args& args);
+int CmdWipe(Args& args);
 } // namespace cli

@@ -9,6 +9,10 @@ namespace {
 const cli::Command kCommands[] = {
     {"catalogue", "catalogue", cli::CmdCatalogue},
     {"list", "list --family FAMILY [--pcb VERSION] [--folder DIR]", cli::CmdList},
+    {"sticks", "sticks", cli::CmdSticks},
+    {"write", "write --family FAMILY [--pcb VERSION] --file FILE --stick ROOT [--serial N]",
+     cli::CmdWrite},
+    {"wipe", "wipe --family FAMILY [--pcb VERSION] --stick ROOT", cli::CmdWipe},
 };
 
 void PrintUsage(QTextStream& s) {
