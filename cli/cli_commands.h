@@ -5,4 +5,8 @@
 // Every command of zentrivo-tool; each subsystem adds its own here and in main.cpp.
 namespace cli {
 int CmdCatalogue(Args& args);
+int CmdToHex(Args& args);
+int CmdToDfu(Args& args);
+int CmdCheck(Args& args);
+int CmdInfo(Args& args);
 } // namespace cli

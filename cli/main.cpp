@@ -8,6 +8,10 @@ namespace {
 
 const cli::Command kCommands[] = {
     {"catalogue", "catalogue", cli::CmdCatalogue},
+    {"to-hex", "to-hex IN.24d OUT.24h [--sernum N]", cli::CmdToHex},
+    {"to-dfu", "to-dfu IN.hex OUT.24d", cli::CmdToDfu},
+    {"check", "check FILE.24d", cli::CmdCheck},
+    {"info", "info FILE.24d", cli::CmdInfo},
 };
 
 void PrintUsage(QTextStream& s) {
