@@ -9,4 +9,8 @@ int CmdList(Args& args);
 int CmdSticks(Args& args);
 int CmdWrite(Args& args);
 int CmdWipe(Args& args);
+int CmdToHex(Args& args);
+int CmdToDfu(Args& args);
+int CmdCheck(Args& args);
+int CmdInfo(Args& args);
 } // namespace cli
