@@ -8,6 +8,10 @@ namespace {
 
 const cli::Command kCommands[] = {
     {"catalogue", "catalogue", cli::CmdCatalogue},
+    {"web",
+     "web ls [PATH] | web get PATH OUT | web account [--api-host H] [--content-host H] "
+     "[--ca-file F]",
+     cli::CmdWeb},
 };
 
 void PrintUsage(QTextStream& s) {
