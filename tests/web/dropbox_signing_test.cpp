@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 TEST(DropboxSigning, MatchesTheOAuthCoreVectorWithEveryParameterInTheQuery) {
-    const QString params = OAuthParameterText(
-        QStringLiteral("file=vacation.jpg&"), QStringLiteral("dpf43f3p2l4k3l03"),
-        QStringLiteral("kllo9940pd9333jh"), QStringLiteral("1191242096"),
-        QStringLiteral("nnch734d00sl2jdk"), QStringLiteral("&size=original"));
+    const QString params =
+        OAuthParameterText(QStringLiteral("file=vacation.jpg&"), QStringLiteral("dpf43f3p2l4k3l03"),
+                           QStringLiteral("kllo9940pd9333jh"), QStringLiteral("1191242096"),
+                           QStringLiteral("nnch734d00sl2jdk"), QStringLiteral("&size=original"));
     const QString url = QStringLiteral("http://photos.example.net/photos");
     const QString base = OAuthSignatureBase("GET", url, params);
     EXPECT_EQ(OAuthSignature(base, QStringLiteral("kd94hf93k423kf44"),
@@ -36,9 +36,9 @@ TEST(DropboxSigning, PercentEncodesEveryByteButTheUnreserved) {
     for (const auto& c : cases)
         EXPECT_EQ(UrlEncode(Utf8Encode(c.In)), c.Out) << c.In.toStdString();
     // The parameter text is encoded again in the base string.
-    const QString p = OAuthParameterText({}, QStringLiteral("k"), QStringLiteral("n"),
-                                         QStringLiteral("1"), QStringLiteral("t"),
-                                         QStringLiteral("&path=") + UrlEncode(QStringLiteral("a b")));
+    const QString p = OAuthParameterText(
+        {}, QStringLiteral("k"), QStringLiteral("n"), QStringLiteral("1"), QStringLiteral("t"),
+        QStringLiteral("&path=") + UrlEncode(QStringLiteral("a b")));
     EXPECT_TRUE(OAuthSignatureBase("POST", QStringLiteral("https://h/1/x"), p)
                     .endsWith(QStringLiteral("%26path%3Da%2520b")));
     EXPECT_TRUE(OAuthSignatureBase("POST", QStringLiteral("https://h/1/x"), p)
@@ -132,9 +132,9 @@ TEST(DropboxMetadata, CompareFileInfoPutsFoldersFirstAndFoldsAsciiCase) {
         const char* B;
         bool BDir;
         int Sign;
-    } cases[] = {{"/z", true, "/a", false, -1},  {"/x/abc", false, "/ABD", false, -1},
+    } cases[] = {{"/z", true, "/a", false, -1},     {"/x/abc", false, "/ABD", false, -1},
                  {"/ab", false, "/abc", false, -1}, {"/9", false, "/a", false, -1},
-                 {"/_", false, "/z", false, 1},   {"/Ab", false, "/aB", false, 0}};
+                 {"/_", false, "/z", false, 1},     {"/Ab", false, "/aB", false, 0}};
     for (const auto& c : cases) {
         const int r = CompareFileInfo(make(c.A, c.ADir), make(c.B, c.BDir));
         EXPECT_EQ((r > 0) - (r < 0), c.Sign) << c.A << " vs " << c.B;

@@ -10,8 +10,8 @@ QStringList HostArgs(const StoreServer& s) {
 
 StoreServer* NewServer() {
     const auto& c = Deployment::Compiled().DropboxAppCredentials;
-    return new StoreServer({"--consumer-key", c.AppKey, "--consumer-secret", c.AppSecret,
-                            "--token", c.AccessToken, "--token-secret", c.TokenSecret});
+    return new StoreServer({"--consumer-key", c.AppKey, "--consumer-secret", c.AppSecret, "--token",
+                            c.AccessToken, "--token-secret", c.TokenSecret});
 }
 
 TEST(ToolWeb, ListsOneFolderInListingOrderWithDecimalRevisions) {
