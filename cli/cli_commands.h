@@ -13,4 +13,5 @@ int CmdToHex(Args& args);
 int CmdToDfu(Args& args);
 int CmdCheck(Args& args);
 int CmdInfo(Args& args);
+int CmdWeb(Args& args);
 } // namespace cli

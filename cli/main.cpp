@@ -17,6 +17,10 @@ const cli::Command kCommands[] = {
     {"to-dfu", "to-dfu IN.hex OUT.24d", cli::CmdToDfu},
     {"check", "check FILE.24d", cli::CmdCheck},
     {"info", "info FILE.24d", cli::CmdInfo},
+    {"web",
+     "web ls [PATH] | web get PATH OUT | web account [--api-host H] [--content-host H] "
+     "[--ca-file F]",
+     cli::CmdWeb},
 };
 
 void PrintUsage(QTextStream& s) {
