@@ -1,14 +1,23 @@
 #include "main_window.h"
 
+#include "DFUFile.h"
+#include "DownloadListV.h"
+#include "Dropbox.h"
+#include "container_hooks.h"
 #include "errors.h"
 #include "settings.h"
+#include "stick_write.h"
 #include "system_services.h"
+#include "usb_class.h"
+#include "usb_devices.h"
+#include "usb_stick_list.h"
 #include "user_dialogs.h"
 #include "version_info.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileSystemModel>
@@ -20,6 +29,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QStatusBar>
@@ -84,11 +94,13 @@ TMainFrm::TMainFrm(TMainFrmServices services, QWidget* parent)
 
     connect(AdvPager, &QTabWidget::currentChanged, this,
             [this](int index) { Guard([&] { AdvPagerChange(index); }); });
+    ConnectBoardPages();
+    ConnectUsb();
+    ConnectDevTools();
     connect(DebugLogging, &QAction::triggered, this,
             [this] { Guard([&] { DebugLoggingClick(); }); });
 
     Guard([&] { FormCreate(); });
-    USBDelayTimer->start();
 }
 
 TMainFrm::~TMainFrm() {
@@ -385,9 +397,11 @@ void TMainFrm::FormCreate() {
         ForceFolder(FamilyFolderPath(s));
     xUSBDrv = QStringLiteral("-");
 
-    // 7. The stick list starts empty and writing disabled until the watcher fills it.
+    // 7. The USB watcher and the first stick list; writing stays disabled until a stick
+    // is chosen.
     USBStickRG->ClearItems();
     USBWriteGB->setEnabled(false);
+    CreateUsbWatcher();
 
     // 8.
     FileTypeCB->SetItems({QStringLiteral("Moment Capture Data"),
@@ -398,8 +412,13 @@ void TMainFrm::FormCreate() {
     // 9. The K310 page starts on PCB version V4.
     AngleBrdVer = av4;
     PCBVersionRG->hide();
-    PCBVersionRG->SetItems(AngleBrdVerNames());
-    PCBVersionRG->SetItemIndex(av4);
+    SetupPCBVersion_K310();
+    SetupFilesonPCSG(stK310);
+    ApplicationFilesonPC(stK310);
+
+    // 10. The firmware container converter, also used for the V8800 stick image.
+    DFUFile = std::make_unique<tDFUFile>();
+    SetContainerHooks(FirmwareContainerHooks(*DFUFile));
 
     // 11.
     AdvToolBarPager1->setCurrentWidget(ToolsPage);
@@ -409,6 +428,14 @@ void TMainFrm::FormCreate() {
 
     // 12.
     FileDataList.clear();
+
+    // 13. The web file store client with the stored token.
+    Dropbox = std::make_unique<TDropbox>(FServices.Deploy, *FServices.System, *FServices.Dialogs);
+    Dropbox->OnDownloadProgress = [this](TDropbox&, qint64 position, qint64 total, bool& cancel) {
+        DropboxDownloadProgress(position, total, cancel);
+    };
+    Dropbox->SetToken(FServices.Deploy.DropboxAppCredentials.AccessToken);
+    Dropbox->SetTokenSecret(FServices.Deploy.DropboxAppCredentials.TokenSecret);
 
     // 14.
     DownloadAllGB->hide();
@@ -433,8 +460,22 @@ void TMainFrm::FormCreate() {
 
 void TMainFrm::FormClose() {
     FClosed = true;
+    USBDelayTimer->stop();
+    FWriteFlow.reset();
+    FSticks.reset();
+    FUsbClass.reset();
     ADriveList.clear();
+    Dropbox.reset();
     FileDataList.clear();
+}
+
+void TMainFrm::DropboxDownloadProgress(qint64 received, qint64 total, bool& cancel) {
+    if (OKRightDlg) {
+        OKRightDlg->ProgressBar->setMaximum(int(quint32(total)));
+        OKRightDlg->ProgressBar->setValue(int(quint32(received)));
+    }
+    QCoreApplication::processEvents();
+    cancel = FCancel;
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e) {
@@ -486,7 +527,6 @@ void TMainFrm::AdvPagerChange(int index) {
     WriteWipeFileGB->setText(QStringLiteral("Create %1 wipe file").arg(SystemName(s)));
     WriteWipeFileGB->show();
     if (s == stK310 || s == stP310) {
-        PCBVersionRG->SetColumns(s == stK310 ? 2 : 1);
         PCBVersionRG->show();
     } else {
         PCBVersionRG->hide();
@@ -495,9 +535,15 @@ void TMainFrm::AdvPagerChange(int index) {
 }
 
 void TMainFrm::EnterFamilyPage(tSystem s) {
-    // The PCB version setup, grid layouts and PC scan of the family.
-    TParameterFrame* frames[] = {V8800Frame, K310Frame, P310Frame, W310Frame, HX310Frame};
-    frames[s]->FilesonPCSG->setSelectionMode(QAbstractItemView::NoSelection);
+    // Every entry starts again at the default PCB version, in the family's own folder.
+    if (s == stK310)
+        SetupPCBVersion_K310();
+    else if (s == stP310)
+        SetupPCBVersion_P310();
+    SetupFilesonPCSG(s);
+    SetupFilesonUSBSG(s);
+    ApplicationFilesonPC(s);
+    Frame(s)->FilesonPCSG->setSelectionMode(QAbstractItemView::NoSelection);
 }
 
 void TMainFrm::DebugLoggingClick() {

@@ -4,6 +4,11 @@
 #include "controls.h"
 #include "deploy_constants.h"
 #include "error_log.h"
+#include "pc_listing.h"
+#include "stick_files.h"
+
+#include <memory>
+#include <optional>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -18,11 +23,20 @@ class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
+class QTableWidget;
 class QToolButton;
 class QTreeView;
 class SystemServices;
 class UserDialogs;
 class tInfo;
+class DriveProvider;
+class DeviceMonitor;
+class TUsbClass;
+class TUsbStickList;
+class TStickWriteFlow;
+class tDFUFile;
+class TDropbox;
+class TOKRightDlg;
 
 // What the main window is handed by the program entry (tests hand their own).
 struct TMainFrmServices {
@@ -31,6 +45,10 @@ struct TMainFrmServices {
     tInfo* Info = nullptr;
     UserDialogs* Dialogs = nullptr;
     QString ErrorLogPath = DefaultErrorLogPath();
+    // The removable drives and the USB notifications; the platform's own when not set.
+    DriveProvider* Drives = nullptr;
+    DeviceMonitor* Monitor = nullptr;
+    TRandom16* Random = nullptr; // the wipe and image tail bytes; the system's when not set
 };
 
 // Settings the update component is configured with at start-up; the component itself
@@ -145,6 +163,54 @@ public:
     bool IsPrimaryDeveloper() const;
     bool IsDeveloper() const;
 
+    // --- Board pages: application files on the PC and browsing ---
+    void SetupPCBVersion_K310();
+    void SetupPCBVersion_P310();
+    // Layouts of both grids of a family and the PC listing of the current PCB version.
+    void SetupFilesonPCSG(tSystem s);
+    void SetupFilesonUSBSG(tSystem s);
+    void ApplicationFilesonPC(tSystem s);
+    void PCBVersionRGClick(int index);
+    void FamilyFrameFilesonPCSGClickCell(tSystem s, int row, int column);
+    void K310FrameFilesonPCSGClickCell(int row, int column);
+    void P310FrameFilesonPCSGClickCell(int row, int column);
+    void W310FrameFilesonPCSGClickCell(int row, int column);
+    void HX310FrameFilesonPCSGClickCell(int row, int column);
+    void V8800FrameFilesonPCSGClickCell(int row, int column);
+    void BrowseFileGBClick();
+    TParameterFrame* Frame(tSystem s) const;
+    int PcbVersionOf(tSystem s) const;
+    const std::optional<PcListing>& Listing(tSystem s) const { return FListings[s]; }
+    tPcFiles& PcFiles() { return FPcFiles; }
+    tPcSelection Selection() const;
+    void ApplySelection(const tPcSelection& sel);
+
+    // --- USB sticks ---
+    void UsbInserted();
+    void UsbRemoved();
+    void USBStickRGClick(int index);
+    void USBDelayTimerTimer();
+    void USBWriteGBClick();
+    void WriteWipeFileGBClick();
+    void EnableWritetoUSB1Click();
+    void FamilyFrameFilesonUSBSGClickCell(tSystem s, int row, int column);
+    void V8800FrameFilesonUSBSGDragDrop(const QString& fileName);
+    TUsbClass* FUsb() const { return FUsbClass.get(); }
+    TUsbStickList* Sticks() const { return FSticks.get(); }
+    TStickWriteFlow* WriteFlow() const { return FWriteFlow.get(); }
+    void SetContainerHooks(TContainerHooks hooks);
+
+    // --- Dev Tools ---
+    void Write2HexGBClick();
+    void Write2DfuGBClick();
+    // The firmware container converter, created with the window.
+    std::unique_ptr<tDFUFile> DFUFile;
+
+    // --- Web file store ---
+    std::unique_ptr<TDropbox> Dropbox;
+    TOKRightDlg* OKRightDlg = nullptr; // the web file list window, set by the program entry
+    void DropboxDownloadProgress(qint64 received, qint64 total, bool& cancel);
+
     // Runs a handler body under the error hook.
     template <class F> void Guard(F&& body) { Guarded(FHook, std::forward<F>(body)); }
 
@@ -159,8 +225,29 @@ private:
     void ForceFolder(const QString& path);
     void EnterFamilyPage(tSystem s);
     void DebugLoggingClick();
+    void ConnectBoardPages();
+    void ConnectUsb();
+    void ConnectDevTools();
+    bool HaveChosenFile();
+    void CreateUsbWatcher();
+    void MirrorSticks();
+    void RenderLayout(QTableWidget* grid, const GridLayout& layout);
+    void RenderListing(tSystem s, const PcListing& listing);
+    void LogFailure(const QString& detail);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     TMainFrmServices FServices;
     ErrorHook FHook;
     bool FClosed = false;
+
+    tPcFiles FPcFiles;
+    std::optional<PcListing> FListings[kSystemCount];
+
+    std::unique_ptr<DriveProvider> FOwnDrives;
+    std::unique_ptr<DeviceMonitor> FOwnMonitor;
+    std::unique_ptr<TRandom16> FOwnRandom;
+    std::unique_ptr<TUsbClass> FUsbClass;
+    std::unique_ptr<TUsbStickList> FSticks;
+    std::unique_ptr<TStickWriteFlow> FWriteFlow;
+    TContainerHooks FContainerHooks;
 };

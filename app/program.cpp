@@ -33,6 +33,7 @@ int ProgramEntry(ProgramEnv& env) {
         services.ErrorLogPath = env.ErrorLogPath;
     TMainFrm MainFrm(services);
     TOKRightDlg OKRightDlg(&MainFrm);
+    MainFrm.OKRightDlg = &OKRightDlg;
     TAboutBox AboutBox(Info);
 
     // 4. The update component logs as the setting says.

@@ -9,6 +9,7 @@ int CmdList(Args& args);
 int CmdSticks(Args& args);
 int CmdWrite(Args& args);
 int CmdWipe(Args& args);
+int CmdStickImage(Args& args);
 int CmdToHex(Args& args);
 int CmdToDfu(Args& args);
 int CmdCheck(Args& args);

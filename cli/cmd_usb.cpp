@@ -1,5 +1,7 @@
+#include "DFUFile.h"
 #include "catalogue.h"
 #include "cli_commands.h"
+#include "container_hooks.h"
 #include "stick_files.h"
 #include "usb_devices.h"
 #include "usb_messages.h"
@@ -7,15 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <stdexcept>
 
 namespace cli {
 
 namespace {
 
-// The container conversion is not part of this tool yet.
 TContainerHooks ContainerHooks() {
-    return {};
+    static tDFUFile converter;
+    return FirmwareContainerHooks(converter);
 }
 
 struct Target {
@@ -126,6 +129,28 @@ int CmdWipe(Args& args) {
         return Fail(usbtext::NoWipeForV8800);
     TSystemRandom16 random;
     return Write(t, WipeFileContent(random), usbtext::WipeError, usbtext::WipeCreated);
+}
+
+// The exact bytes that go onto the stick as the V8800 image.
+int CmdStickImage(Args& args) {
+    const auto serialText = args.Option(QStringLiteral("serial"));
+    const QStringList pos = args.Positional();
+    if (pos.size() != 2)
+        throw UsageError(QStringLiteral("stick-image needs IN.24d and OUT"));
+    const quint32 serial = serialText ? Args::UInt32(*serialText, QStringLiteral("--serial")) : 0;
+    QFile in(pos[0]);
+    if (!QFileInfo(pos[0]).isFile() || !in.open(QIODevice::ReadOnly))
+        return Fail(usbtext::ContainerUnreadable, pos[0]);
+    const QByteArray container = in.readAll();
+    TSystemRandom16 random;
+    const TImageResult image = BuildV8800StickImage(container, serial, ContainerHooks(), random);
+    if (!image.Error.isEmpty())
+        return Fail(image.Error, pos[0]);
+    QSaveFile out(pos[1]);
+    if (!out.open(QIODevice::WriteOnly) || out.write(image.Image) != image.Image.size() ||
+        !out.commit())
+        return Fail(QStringLiteral("Could not write \"%1\": %2").arg(pos[1], out.errorString()));
+    return kExitOk;
 }
 
 } // namespace cli

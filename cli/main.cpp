@@ -13,6 +13,7 @@ const cli::Command kCommands[] = {
     {"write", "write --family FAMILY [--pcb VERSION] --file FILE --stick ROOT [--serial N]",
      cli::CmdWrite},
     {"wipe", "wipe --family FAMILY [--pcb VERSION] --stick ROOT", cli::CmdWipe},
+    {"stick-image", "stick-image IN.24d OUT [--serial N]", cli::CmdStickImage},
     {"to-hex", "to-hex IN.24d OUT.24h [--sernum N]", cli::CmdToHex},
     {"to-dfu", "to-dfu IN.hex OUT.24d", cli::CmdToDfu},
     {"check", "check FILE.24d", cli::CmdCheck},
