@@ -29,6 +29,8 @@ int ProgramEntry(ProgramEnv& env) {
     services.System = env.System;
     services.Info = &Info;
     services.Dialogs = env.Dialogs;
+    services.Drives = env.Drives;
+    services.Monitor = env.Monitor;
     if (!env.ErrorLogPath.isEmpty())
         services.ErrorLogPath = env.ErrorLogPath;
     TMainFrm MainFrm(services);

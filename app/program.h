@@ -6,6 +6,8 @@
 #include <functional>
 
 class Hive;
+class DriveProvider;
+class DeviceMonitor;
 class SystemServices;
 class UserDialogs;
 class TMainFrm;
@@ -18,6 +20,8 @@ struct ProgramEnv {
     SystemServices* System = nullptr;
     Hive* Registry = nullptr;
     UserDialogs* Dialogs = nullptr;
+    DriveProvider* Drives = nullptr; // empty: the platform's own
+    DeviceMonitor* Monitor = nullptr;
     QString MutexFolder;      // empty: the user's runtime folder
     QString ErrorLogPath;     // empty: the default log
     bool ShowAboutBox = true; // modal splash before the loop

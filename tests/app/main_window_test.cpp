@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "single_instance.h"
 #include "test_deployment.h"
+#include "usb_devices.h"
 #include "version_info.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@ struct WindowFixture : ::testing::Test {
     ScriptedDialogs dialogs;
     FakeSystem system{docs, QStringLiteral("WORKSHOP-PC")};
     tInfo info{hive, dialogs};
+    FolderDriveProvider drives;
+    ManualDeviceMonitor monitor;
 
     void SetUp() override {
         QDir().mkpath(docs);
@@ -44,6 +47,8 @@ struct WindowFixture : ::testing::Test {
         s.Info = &info;
         s.Dialogs = &dialogs;
         s.ErrorLogPath = tmp.filePath(QStringLiteral("Zentrivo Error.log"));
+        s.Drives = &drives;
+        s.Monitor = &monitor;
         return std::make_unique<TMainFrm>(s);
     }
 
@@ -291,6 +296,8 @@ struct ProgramFixture : WindowFixture {
         env.Registry = &hive;
         env.Dialogs = &dialogs;
         env.MutexFolder = lockDir;
+        env.Drives = &drives;
+        env.Monitor = &monitor;
         env.ErrorLogPath = tmp.filePath(QStringLiteral("Zentrivo Error.log"));
         return env;
     }
