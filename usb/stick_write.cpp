@@ -83,26 +83,36 @@ TWriteOutcome TStickWriteFlow::USBWriteGBClick(const TWriteSelection& selection)
         }
     }
 
+    return WriteTarget(target, content, usbtext::FileCopyError, TWriteOutcome::CopyError,
+                       usbtext::FileCopied, TWriteOutcome::Copied, nullptr);
+}
+
+TWriteOutcome TStickWriteFlow::WriteTarget(const TUsbTarget& target, const QByteArray& content,
+                                           const QString& failureText, TWriteOutcome failure,
+                                           const QString& successText, TWriteOutcome success,
+                                           QString* writtenPath) {
     switch (PrepareStick(target)) {
     case TPrepared::NoStick:
         FDialogs.Message(usbtext::NoStickDetected, MsgIcon::Information);
         return TWriteOutcome::NoStickDetected;
     case TPrepared::StickGone:
         FLastError = FSticks.xUSBDrv() + QStringLiteral(": the stick is no longer there");
-        FDialogs.Message(usbtext::FileCopyError, MsgIcon::Error);
-        return TWriteOutcome::CopyError;
+        FDialogs.Message(failureText, MsgIcon::Error);
+        return failure;
     case TPrepared::Ready:
         break;
     }
-    const TStickWriteResult written =
-        WriteFileToStick(StickPath(FSticks.xUSBDrv(), target.RelativePath), content);
+    const QString path = StickPath(FSticks.xUSBDrv(), target.RelativePath);
+    const TStickWriteResult written = WriteFileToStick(path, content);
     if (!written.Ok) {
         FLastError = written.Detail;
-        FDialogs.Message(usbtext::FileCopyError, MsgIcon::Error);
-        return TWriteOutcome::CopyError;
+        FDialogs.Message(failureText, MsgIcon::Error);
+        return failure;
     }
-    FDialogs.Message(usbtext::FileCopied, MsgIcon::Confirmation);
-    return TWriteOutcome::Copied;
+    if (writtenPath)
+        *writtenPath = path;
+    FDialogs.Message(successText, MsgIcon::Confirmation);
+    return success;
 }
 
 TWriteOutcome TStickWriteFlow::WriteWipeFileGBClick(const TWriteSelection& selection,
@@ -114,27 +124,9 @@ TWriteOutcome TStickWriteFlow::WriteWipeFileGBClick(const TWriteSelection& selec
         FDialogs.Message(usbtext::NoWipeForV8800, MsgIcon::Information);
         return TWriteOutcome::WipeRefused;
     }
-    switch (PrepareStick(target)) {
-    case TPrepared::NoStick:
-        FDialogs.Message(usbtext::NoStickDetected, MsgIcon::Information);
-        return TWriteOutcome::NoStickDetected;
-    case TPrepared::StickGone:
-        FLastError = FSticks.xUSBDrv() + QStringLiteral(": the stick is no longer there");
-        FDialogs.Message(usbtext::WipeError, MsgIcon::Error);
-        return TWriteOutcome::WipeError;
-    case TPrepared::Ready:
-        break;
-    }
-    const QString path = StickPath(FSticks.xUSBDrv(), target.RelativePath);
-    const TStickWriteResult written = WriteFileToStick(path, WipeFileContent(FRandom));
-    if (!written.Ok) {
-        FLastError = written.Detail;
-        FDialogs.Message(usbtext::WipeError, MsgIcon::Error);
-        return TWriteOutcome::WipeError;
-    }
-    SourceFile = path;
-    FDialogs.Message(usbtext::WipeCreated, MsgIcon::Confirmation);
-    return TWriteOutcome::WipeCreated;
+    return WriteTarget(target, WipeFileContent(FRandom), usbtext::WipeError,
+                       TWriteOutcome::WipeError, usbtext::WipeCreated, TWriteOutcome::WipeCreated,
+                       &SourceFile);
 }
 
 std::optional<TStickGridPick> StickGridClick(tSystem family, int pcbVersion, int row,

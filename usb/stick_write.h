@@ -53,6 +53,11 @@ public:
     const QString& LastErrorDetail() const { return FLastError; }
 
 private:
+    // Prepares the stick, writes safely and tells the user how it went.
+    TWriteOutcome WriteTarget(const TUsbTarget& target, const QByteArray& content,
+                              const QString& failureText, TWriteOutcome failure,
+                              const QString& successText, TWriteOutcome success,
+                              QString* writtenPath);
     TUsbStickList& FSticks;
     UserDialogs& FDialogs;
     TRandom16& FRandom;
