@@ -292,6 +292,22 @@ TEST_F(UsbWindowFixture, ApplicationGoesToTheFamilyFolderUnderItsTargetName) {
     }
 }
 
+TEST_F(UsbWindowFixture, OnlyTheChosenOfTwoSticksGetsTheFile) {
+    const QString first = AddStick(QStringLiteral("e"), QStringLiteral("FIRST"));
+    const QString second = AddStick(QStringLiteral("f"), QStringLiteral("SECOND"), "FAT16");
+    auto w = MakeWindow();
+    ShowPage(*w, w->W310Page);
+    w->SourceFile = PcFile(QStringLiteral("W310V3a.wfwf"), "w310");
+    ChooseStick(*w, 1);
+    EXPECT_EQ(w->USBStickRG->ItemIndex(), 1);
+    EXPECT_EQ(w->xUSBDrv, second);
+    EXPECT_TRUE(w->USBWriteGB->isEnabled());
+    w->USBWriteGB->click();
+    EXPECT_EQ(dialogs.Texts(), QStringList{usbtext::FileCopied});
+    EXPECT_EQ(ReadAll(second + QStringLiteral("/W310_bin/W310V3a.bin")), QByteArray("w310"));
+    EXPECT_TRUE(Entries(first).isEmpty());
+}
+
 TEST_F(UsbWindowFixture, FolderIsCreatedAndAMissingApplicationIsReported) {
     const QString root = AddStick(QStringLiteral("e"), QStringLiteral("FIRMWARE"));
     auto w = MakeWindow();
