@@ -55,8 +55,11 @@ TWriteOutcome TStickWriteFlow::USBWriteGBClick(const TWriteSelection& selection)
     QByteArray content;
     if (target.Family == stV8800) {
         QByteArray container;
-        if (selection.ContainerFile.isEmpty() ||
-            !ReadWholeFile(selection.ContainerFile, container)) {
+        if (selection.ContainerFile.isEmpty()) {
+            FDialogs.Message(usbtext::NoApplication, MsgIcon::Error);
+            return TWriteOutcome::NoApplication;
+        }
+        if (!ReadWholeFile(selection.ContainerFile, container)) {
             FLastError = selection.ContainerFile;
             FDialogs.Message(usbtext::ContainerUnreadable + QStringLiteral("\n\r") +
                                  selection.ContainerFile,

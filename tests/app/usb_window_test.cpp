@@ -378,7 +378,7 @@ TEST_F(UsbWindowFixture, V8800RefusalsWriteNothing) {
     };
     const Case cases[] = {
         {"damaged container", bad, QStringLiteral("1234"), QString()},
-        {"no container", QString(), QStringLiteral("1234"), QString()},
+        {"no container", QString(), QStringLiteral("1234"), usbtext::NoApplication},
         {"missing container", tmp.filePath(QStringLiteral("pc/none.24d")), QStringLiteral("1"),
          QString()},
         {"serial number above 32 bits", good, QStringLiteral("4294967296"),

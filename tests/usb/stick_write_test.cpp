@@ -226,17 +226,23 @@ TEST_F(WriteTest, V8800ContainerRefusedBeforeAnythingIsWritten) {
         QString Container;
         QString Message;
     };
-    for (const Case& c :
-         {Case{bad, QStringLiteral("Not a firmware container")},
-          Case{W.Temp.filePath("pc/none.24d"),
-               usbtext::ContainerUnreadable + "\n\r" + W.Temp.filePath("pc/none.24d")},
-          Case{QString(), usbtext::ContainerUnreadable + "\n\r"}}) {
+    for (const Case& c : {
+             Case{bad, QStringLiteral("Not a firmware container")},
+             Case{W.Temp.filePath("pc/none.24d"),
+                  usbtext::ContainerUnreadable + "\n\r" + W.Temp.filePath("pc/none.24d")},
+         }) {
         W.Dialogs.Messages.clear();
         EXPECT_EQ(W.Flow.USBWriteGBClick(V8800(1, c.Container)), TWriteOutcome::ContainerRejected);
         ASSERT_EQ(W.Dialogs.Messages.size(), 1);
         EXPECT_EQ(W.Dialogs.Messages[0].Text, c.Message);
         EXPECT_EQ(W.Dialogs.Messages[0].Icon, MsgIcon::Error);
     }
+    // With no container chosen at all, the application is "not selected".
+    W.Dialogs.Messages.clear();
+    EXPECT_EQ(W.Flow.USBWriteGBClick(V8800(1, QString())), TWriteOutcome::NoApplication);
+    ASSERT_EQ(W.Dialogs.Messages.size(), 1);
+    EXPECT_EQ(W.Dialogs.Messages[0].Text, usbtext::NoApplication);
+    EXPECT_EQ(W.Dialogs.Messages[0].Icon, MsgIcon::Error);
     EXPECT_EQ(converted, 0);
 
     // Until the converter is wired, the V8800 write says so and writes nothing.
