@@ -249,6 +249,44 @@ TEST_F(PagesFixture, NoFilesStateAndFamilyBrowse) {
     EXPECT_TRUE(dialogs.Messages.isEmpty());
 }
 
+TEST_F(PagesFixture, BrowseIntoAFolderWithCatalogueFiles) {
+    struct Case {
+        const char* page;
+        tSystem family;
+        const char* file; // the browsed file, entry `entry` of the family's table
+        int entry;
+        int bodyRows;
+        bool sourceAtOnce; // the browsed file is SourceFile before any click
+    };
+    const Case cases[] = {
+        {"K310Page", stK310, "K310V4_Main_ADS16209_2Len.kfwf", 1, 10, false},
+        {"HX310Page", stHX310, "HX310V1_LMI.hfwf", 2, 5, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        auto w = MakeWindow();
+        w->show();
+        w->AdvPager->setCurrentWidget(w->findChild<QWidget*>(QString::fromLatin1(c.page)));
+        const QString earlier = docs + QStringLiteral("/earlier.bin");
+        w->SourceFile = earlier;
+        const QString folder = tmp.filePath(QStringLiteral("browsed_%1").arg(c.family));
+        const QString chosen = folder + QLatin1Char('/') + QString::fromLatin1(c.file);
+        WriteFile(chosen, "fw");
+        dialogs.FileAnswers.push_back(chosen);
+        w->BrowseFileGB->click();
+        QTableWidget* grid = w->Frame(c.family)->FilesonPCSG;
+        ASSERT_EQ(grid->rowCount(), c.bodyRows + 2);
+        const auto table = ApplicationTable(c.family, w->PcbVersionOf(c.family));
+        EXPECT_EQ(Cell(grid, c.entry + 2, 1), QString::fromUtf8(table[c.entry].Description));
+        EXPECT_EQ(w->SourceFile, c.sourceAtOnce ? chosen : earlier);
+        // A row click names the file in the browsed folder, with a single separator.
+        emit grid->cellClicked(2, 1);
+        EXPECT_EQ(w->SourceFile,
+                  folder + QLatin1Char('/') + QString::fromLatin1(table[0].FileName));
+    }
+    EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Texts().join('|').toStdString();
+}
+
 TEST_F(PagesFixture, HX310RowsOnDeveloperAndOtherComputers) {
     struct Case {
         const char* name;
@@ -388,6 +426,18 @@ TEST_F(DevToolsFixture, BrokenHexLeavesTheExistingContainerAndShowsAnError) {
     EXPECT_EQ(dialogs.Messages[0].Buttons, MsgButtons::Ok);
     EXPECT_TRUE(dialogs.Messages[0].Text.contains(QStringLiteral("Record checksum error")))
         << dialogs.Messages[0].Text.toStdString();
+}
+
+TEST_F(DevToolsFixture, ContainerRemovedAfterTheBrowseIsReported) {
+    const QString container = folder + QStringLiteral("/fw.24d");
+    WriteFile(container, fx::SmallContainer());
+    dialogs.FileAnswers.push_back(container);
+    w->BrowseFileGB->click();
+    ASSERT_TRUE(QFile::remove(container));
+    w->Write2HexGB->click();
+    EXPECT_TRUE(Files().isEmpty()) << Files().join('|').toStdString();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Icon, MsgIcon::Error);
 }
 
 TEST_F(DevToolsFixture, NoChosenFileShowsAHintAndWritesNothing) {
