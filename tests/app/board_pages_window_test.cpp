@@ -215,6 +215,8 @@ TEST_F(PagesFixture, NoFilesStateAndFamilyBrowse) {
     const QString other = tmp.filePath(QStringLiteral("elsewhere"));
     const QString chosen = other + QStringLiteral("/custom.pfwf");
     WriteFile(chosen, "custom");
+    // A file of another PCB version beside it: the V4 listing does not see it.
+    WriteFile(other + QStringLiteral("/K310V3d_LoadOnly.kfwf"), "3d");
     dialogs.FileAnswers.push_back(chosen);
     w->BrowseFileGB->click();
     ASSERT_EQ(dialogs.FileRequests.size(), 1);
@@ -242,9 +244,13 @@ TEST_F(PagesFixture, NoFilesStateAndFamilyBrowse) {
     EXPECT_EQ(w->ListPathFileName, other + QLatin1Char('/'));
 
     // Without a chosen file, the no-files state is "No Files Found!!" again.
-    w->PCBVersionRGClick(av3d);
+    w->PCBVersionRGClick(av3c);
     ASSERT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(Cell(grid, 2, 1), QStringLiteral("No Files Found!!"));
+    EXPECT_EQ(w->SourceFile, chosen);
+    // A version change lists the browsed folder, not the family folder.
+    w->PCBVersionRGClick(av3d);
+    ExpectTable(grid, AngApplications(av3d), {QStringLiteral("K310V3d_LoadOnly.kfwf")});
     EXPECT_EQ(w->SourceFile, chosen);
     EXPECT_TRUE(dialogs.Messages.isEmpty());
 }
@@ -335,6 +341,7 @@ TEST_F(PagesFixture, ContainerBrowseStoresItsFolderForTheNextStart) {
         w->BrowseFileGB->click();
         ASSERT_EQ(dialogs.FileRequests.size(), 1);
         EXPECT_EQ(dialogs.FileRequests.last().Title, QStringLiteral("Browse NL9000 Firmware File"));
+        EXPECT_EQ(dialogs.FileRequests.last().FileTypes.size(), 1); // not a developer computer
         EXPECT_EQ(w->NL9000FileLBL->Data(), QStringLiteral("fw.24d"));
         EXPECT_EQ(w->DirectoryBrowse.FileName, container);
         EXPECT_EQ(w->SourceFile, sourceBefore);
@@ -391,6 +398,8 @@ TEST_F(DevToolsFixture, WriteToHexConvertsTheBrowsedContainer) {
     dialogs.FileAnswers.push_back(container);
     w->BrowseFileGB->click();
     ASSERT_EQ(w->DirectoryBrowse.FileName, container);
+    // A developer computer also offers the DFU and HEX inputs of these tools.
+    EXPECT_EQ(dialogs.FileRequests.last().FileTypes.size(), 3);
 
     w->Write2HexGB->click();
     EXPECT_EQ(ReadFile(folder + QStringLiteral("/fw.24h")),
