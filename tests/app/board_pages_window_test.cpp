@@ -210,6 +210,10 @@ TEST_F(PagesFixture, NoFilesStateAndFamilyBrowse) {
     ASSERT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(Cell(grid, 2, 1), QStringLiteral("No Files Found!!"));
     EXPECT_EQ(w->SourceFile, earlier);
+    // That row stands for no file: a click on it selects nothing.
+    emit grid->cellClicked(2, 1);
+    EXPECT_EQ(w->SourceFile, earlier);
+    EXPECT_TRUE(w->ToolBarCaption().isEmpty());
 
     // A file of another family in a folder of its own.
     const QString other = tmp.filePath(QStringLiteral("elsewhere"));
@@ -231,6 +235,9 @@ TEST_F(PagesFixture, NoFilesStateAndFamilyBrowse) {
     EXPECT_EQ(Cell(grid, 2, 2), ExpectedDate());
     EXPECT_EQ(Cell(grid, 2, 3), ExpectedTime());
     EXPECT_EQ(w->SourceFile, chosen);
+    emit grid->cellClicked(2, 1);
+    EXPECT_EQ(w->SourceFile, chosen);
+    EXPECT_EQ(w->ToolBarCaption(), QStringLiteral("Selected - custom.pfwf from PC"));
     // The layout is rebuilt over the new rows, not beside them.
     EXPECT_EQ(Cell(grid, 0, 0), QStringLiteral("Options on PC"));
     EXPECT_EQ(Cell(grid, 1, 2), QStringLiteral("Ver Date"));
