@@ -456,6 +456,34 @@ TEST_F(DevToolsFixture, ContainerRemovedAfterTheBrowseIsReported) {
     EXPECT_EQ(dialogs.Messages[0].Icon, MsgIcon::Error);
 }
 
+// A file that already has the output's extension (chosen on a family page or dropped onto
+// the stick grid) would be read and then replaced by its own conversion.
+TEST_F(DevToolsFixture, OutputThatWouldReplaceTheChosenFileIsRefused) {
+    struct Case {
+        const char* file;
+        QByteArray bytes;
+        QToolButton* TMainFrm::*button;
+    };
+    const Case cases[] = {
+        // Convertible contents under the output's name: a naive run would succeed.
+        {"fw.24h", fx::SmallContainer(), &TMainFrm::Write2HexGB},
+        {"fw.24d", fx::SmallImageText(), &TMainFrm::Write2DfuGB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString file = folder + QLatin1Char('/') + QString::fromLatin1(c.file);
+        WriteFile(file, c.bytes);
+        dialogs.Messages.clear();
+        w->DirectoryBrowse.FileName = file;
+        (w.get()->*c.button)->click();
+        EXPECT_EQ(ReadFile(file), c.bytes);
+        EXPECT_EQ(Files(), QStringList{QString::fromLatin1(c.file)});
+        ASSERT_EQ(dialogs.Messages.size(), 1);
+        EXPECT_EQ(dialogs.Messages[0].Icon, MsgIcon::Error);
+        QFile::remove(file);
+    }
+}
+
 TEST_F(DevToolsFixture, NoChosenFileShowsAHintAndWritesNothing) {
     const QString container = folder + QStringLiteral("/fw.24d");
     WriteFile(container, fx::SmallContainer());
