@@ -4,9 +4,30 @@
 #include "main_window.h"
 #include "user_dialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QToolButton>
 
 namespace {
+// The output would replace the chosen file itself (a file already of the output's type):
+// the conversion would read it and then overwrite it with its own result.
+bool RefuseOverwritingInput(UserDialogs& dialogs, const QString& in, const QString& out) {
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+    const QString a = QFileInfo(in).absoluteFilePath();
+    const QString b = QFileInfo(out).absoluteFilePath();
+    if (QString::compare(a, b, cs) != 0)
+        return false;
+    dialogs.Message(QStringLiteral("\"%1\" is already a %2 file; converting it would overwrite "
+                                   "it. Choose the file to convert with \"Browse Files....\".")
+                        .arg(QDir::toNativeSeparators(in), QFileInfo(out).suffix()),
+                    MsgIcon::Error, MsgButtons::Ok);
+    return true;
+}
+
 void Show(UserDialogs& dialogs, const tConvertOutcome& outcome) {
     if (!outcome.Message.isEmpty())
         dialogs.Message(outcome.Message, outcome.Icon, MsgButtons::Ok);
@@ -33,14 +54,18 @@ void TMainFrm::Write2HexGBClick() {
     if (!HaveChosenFile())
         return;
     const QString in = DirectoryBrowse.FileName;
-    Show(*FServices.Dialogs,
-         ConvertContainerFileToHex(*DFUFile, in, ChangeFileExt(in, QStringLiteral(".24h")), 0));
+    const QString out = ChangeFileExt(in, QStringLiteral(".24h"));
+    if (RefuseOverwritingInput(*FServices.Dialogs, in, out))
+        return;
+    Show(*FServices.Dialogs, ConvertContainerFileToHex(*DFUFile, in, out, 0));
 }
 
 void TMainFrm::Write2DfuGBClick() {
     if (!HaveChosenFile())
         return;
     const QString in = DirectoryBrowse.FileName;
-    Show(*FServices.Dialogs,
-         ConvertHexFileToContainer(*DFUFile, in, ChangeFileExt(in, QStringLiteral(".24d"))));
+    const QString out = ChangeFileExt(in, QStringLiteral(".24d"));
+    if (RefuseOverwritingInput(*FServices.Dialogs, in, out))
+        return;
+    Show(*FServices.Dialogs, ConvertHexFileToContainer(*DFUFile, in, out));
 }
