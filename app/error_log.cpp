@@ -1,6 +1,7 @@
 #include "error_log.h"
 
 #include "errors.h"
+#include "file_paths.h"
 #include "user_dialogs.h"
 
 #include <QDir>
@@ -13,12 +14,7 @@
 #include <typeinfo>
 
 QString DefaultErrorLogPath() {
-#ifdef _WIN32
-    return QStringLiteral("C:/Users/Public/Zentrivo Error.log");
-#else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Zentrivo/Zentrivo Error.log");
-#endif
+    return PlatformErrorLogPath();
 }
 
 QString ErrorClassName(const std::exception& e) {

@@ -1,6 +1,7 @@
 // Dev Tools: conversions between firmware containers and Intel HEX files on the PC.
 #include "DFUFile.h"
 #include "devtools_convert.h"
+#include "file_paths.h"
 #include "main_window.h"
 #include "user_dialogs.h"
 
@@ -12,14 +13,7 @@ namespace {
 // The output would replace the chosen file itself (a file already of the output's type):
 // the conversion would read it and then overwrite it with its own result.
 bool RefuseOverwritingInput(UserDialogs& dialogs, const QString& in, const QString& out) {
-#ifdef Q_OS_WIN
-    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
-#endif
-    const QString a = QFileInfo(in).absoluteFilePath();
-    const QString b = QFileInfo(out).absoluteFilePath();
-    if (QString::compare(a, b, cs) != 0)
+    if (!IsSameFilePath(in, out))
         return false;
     dialogs.Message(QStringLiteral("\"%1\" is already a %2 file; converting it would overwrite "
                                    "it. Choose the file to convert with \"Browse Files....\".")

@@ -1,5 +1,7 @@
 #include "devtools_convert.h"
 
+#include <QFileInfo>
+
 namespace {
 
 tConvertOutcome Failure(const QString& message) {
@@ -9,11 +11,8 @@ tConvertOutcome Failure(const QString& message) {
 } // namespace
 
 QString ChangeFileExt(const QString& fileName, const QString& extension) {
-    qsizetype nameStart = fileName.lastIndexOf(QLatin1Char('/')) + 1;
-#ifdef _WIN32
-    nameStart = qMax(nameStart, fileName.lastIndexOf(QLatin1Char('\\')) + 1);
-    nameStart = qMax(nameStart, fileName.lastIndexOf(QLatin1Char(':')) + 1);
-#endif
+    // QFileInfo knows this platform's separators (and drive prefixes on Windows).
+    const qsizetype nameStart = fileName.size() - QFileInfo(fileName).fileName().size();
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const qsizetype cut = dot >= nameStart ? dot : fileName.size();
     return fileName.left(cut) + extension;
