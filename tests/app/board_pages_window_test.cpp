@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include "window_fixture.h"
 #include <span>
 
 // Readable failures.
@@ -29,8 +31,6 @@ void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace {
-
-const QString kKey = QStringLiteral("\\software\\Torvanex\\Zentrivo");
 
 // An odd second: the grid can only show the even second before it.
 const QDateTime kFileTime(QDate(2024, 3, 5), QTime(14, 7, 37));
@@ -65,33 +65,11 @@ QByteArray ReadFile(const QString& path) {
     return f.readAll();
 }
 
-struct PagesFixture : ::testing::Test {
-    QTemporaryDir tmp;
-    QString docs = tmp.filePath(QStringLiteral("Documents"));
+struct PagesFixture : MainWindowFixture {
     QString product = docs + QStringLiteral("/Zentrivo/");
-    QString hivePath = tmp.filePath(QStringLiteral("hive"));
-    RegFileHive hive{hivePath};
-    ScriptedDialogs dialogs;
-    FakeSystem system{docs, QStringLiteral("WORKSHOP-PC")};
-    tInfo info{hive, dialogs};
-    FolderDriveProvider drives;
-    ManualDeviceMonitor monitor;
-
-    void SetUp() override {
-        QDir().mkpath(docs);
-        info.RegPath = kKey;
-    }
 
     std::unique_ptr<TMainFrm> MakeWindow(tInfo* settings = nullptr) {
-        TMainFrmServices s;
-        s.Deploy = TestDeployment();
-        s.System = &system;
-        s.Info = settings ? settings : &info;
-        s.Dialogs = &dialogs;
-        s.ErrorLogPath = tmp.filePath(QStringLiteral("Zentrivo Error.log"));
-        s.Drives = &drives;
-        s.Monitor = &monitor;
-        auto w = std::make_unique<TMainFrm>(s);
+        auto w = std::make_unique<TMainFrm>(Services(settings));
         EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Texts().join('|').toStdString();
         return w;
     }

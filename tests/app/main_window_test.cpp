@@ -21,36 +21,13 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "window_fixture.h"
+
 namespace {
 
-const QString kKey = QStringLiteral("\\software\\Torvanex\\Zentrivo");
+struct WindowFixture : MainWindowFixture {
 
-struct WindowFixture : ::testing::Test {
-    QTemporaryDir tmp;
-    QString docs = tmp.filePath(QStringLiteral("Documents"));
-    RegFileHive hive{tmp.filePath(QStringLiteral("hive"))};
-    ScriptedDialogs dialogs;
-    FakeSystem system{docs, QStringLiteral("WORKSHOP-PC")};
-    tInfo info{hive, dialogs};
-    FolderDriveProvider drives;
-    ManualDeviceMonitor monitor;
-
-    void SetUp() override {
-        QDir().mkpath(docs);
-        info.RegPath = kKey;
-    }
-
-    std::unique_ptr<TMainFrm> MakeWindow() {
-        TMainFrmServices s;
-        s.Deploy = TestDeployment();
-        s.System = &system;
-        s.Info = &info;
-        s.Dialogs = &dialogs;
-        s.ErrorLogPath = tmp.filePath(QStringLiteral("Zentrivo Error.log"));
-        s.Drives = &drives;
-        s.Monitor = &monitor;
-        return std::make_unique<TMainFrm>(s);
-    }
+    std::unique_ptr<TMainFrm> MakeWindow() { return std::make_unique<TMainFrm>(Services()); }
 
     static void ShowPage(TMainFrm& w, QWidget* page) { w.AdvPager->setCurrentWidget(page); }
 };

@@ -21,12 +21,12 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include "window_fixture.h"
 #include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
-
-const QString kKey = QStringLiteral("\\software\\Torvanex\\Zentrivo");
 
 // Counts up from a start value, so every drawn value is known to the test.
 class CountingRandom : public TRandom16 {
@@ -54,21 +54,8 @@ QStringList Entries(const QString& folder) {
                                   QDir::NoDotAndDotDot);
 }
 
-struct UsbWindowFixture : ::testing::Test {
-    QTemporaryDir tmp;
-    QString docs = tmp.filePath(QStringLiteral("Documents"));
-    RegFileHive hive{tmp.filePath(QStringLiteral("hive"))};
-    ScriptedDialogs dialogs;
-    FakeSystem system{docs, QStringLiteral("WORKSHOP-PC")};
-    tInfo info{hive, dialogs};
-    FolderDriveProvider drives;
-    ManualDeviceMonitor monitor;
+struct UsbWindowFixture : MainWindowFixture {
     CountingRandom random;
-
-    void SetUp() override {
-        QDir().mkpath(docs);
-        info.RegPath = kKey;
-    }
 
     QString AddStick(const QString& name, const QString& label,
                      const QString& fs = QStringLiteral("FAT32"), qint64 size = 4000000000) {
@@ -79,16 +66,7 @@ struct UsbWindowFixture : ::testing::Test {
     }
 
     std::unique_ptr<TMainFrm> MakeWindow() {
-        TMainFrmServices s;
-        s.Deploy = TestDeployment();
-        s.System = &system;
-        s.Info = &info;
-        s.Dialogs = &dialogs;
-        s.ErrorLogPath = tmp.filePath(QStringLiteral("Zentrivo Error.log"));
-        s.Drives = &drives;
-        s.Monitor = &monitor;
-        s.Random = &random;
-        auto w = std::make_unique<TMainFrm>(s);
+        auto w = std::make_unique<TMainFrm>(Services(nullptr, &random));
         // Start-up shows nothing on the stick side; later checks see only their own messages.
         EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Texts().join('|').toStdString();
         return w;
