@@ -41,6 +41,10 @@ const Deployment& Deployment::Compiled() {
     return d;
 }
 
+QString Deployment::ProductFolderIn(const QString& documentsFolder) const {
+    return documentsFolder + QString(ProductFolder).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
 bool Deployment::IsPrimaryDeveloperComputer(const QString& computerName) const {
     return computerName == DeveloperComputerNames[0] || computerName == DeveloperComputerNames[2];
 }

@@ -52,6 +52,9 @@ struct Deployment {
     QStringList CapturedDataExtensions; // moment capture, radius adjust (2), EEPROM, text
     std::array<QString, 3> DeveloperComputerNames;
 
+    // The product folder inside `documentsFolder`, with '/' separators and a trailing one.
+    QString ProductFolderIn(const QString& documentsFolder) const;
+
     // The values compiled into this build.
     static const Deployment& Compiled();
 

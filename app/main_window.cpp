@@ -337,9 +337,7 @@ QString TMainFrm::GetMyDocuments() const {
 }
 
 QString TMainFrm::ProductFolderPath() const {
-    QString product = FServices.Deploy.ProductFolder;
-    product.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return DocsPathFileName + product;
+    return FServices.Deploy.ProductFolderIn(DocsPathFileName);
 }
 
 QString TMainFrm::FamilyFolderPath(tSystem s) const {
@@ -540,9 +538,7 @@ void TMainFrm::EnterFamilyPage(tSystem s) {
         SetupPCBVersion_K310();
     else if (s == stP310)
         SetupPCBVersion_P310();
-    SetupFilesonPCSG(s);
-    SetupFilesonUSBSG(s);
-    ApplicationFilesonPC(s);
+    ListFamilyPage(s);
     Frame(s)->FilesonPCSG->setSelectionMode(QAbstractItemView::NoSelection);
 }
 

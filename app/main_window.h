@@ -170,6 +170,8 @@ public:
     void SetupFilesonPCSG(tSystem s);
     void SetupFilesonUSBSG(tSystem s);
     void ApplicationFilesonPC(tSystem s);
+    // Both layouts and the listing of the current PCB version.
+    void ListFamilyPage(tSystem s);
     void PCBVersionRGClick(int index);
     void FamilyFrameFilesonPCSGClickCell(tSystem s, int row, int column);
     void K310FrameFilesonPCSGClickCell(int row, int column);
@@ -228,7 +230,6 @@ private:
     void ConnectBoardPages();
     void ConnectUsb();
     void ConnectDevTools();
-    bool HaveChosenFile();
     void CreateUsbWatcher();
     void MirrorSticks();
     void RenderLayout(QTableWidget* grid, const GridLayout& layout);

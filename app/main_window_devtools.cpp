@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QToolButton>
+#include <functional>
 
 namespace {
 // The output would replace the chosen file itself (a file already of the output's type):
@@ -22,7 +23,20 @@ bool RefuseOverwritingInput(UserDialogs& dialogs, const QString& in, const QStri
     return true;
 }
 
-void Show(UserDialogs& dialogs, const tConvertOutcome& outcome) {
+// The chosen file converted into the same path with `extension`; success shows nothing.
+void ConvertChosenFile(
+    UserDialogs& dialogs, const QString& in, const QString& extension,
+    const std::function<tConvertOutcome(const QString& in, const QString& out)>& convert) {
+    if (in.isEmpty()) {
+        dialogs.Message(
+            QStringLiteral("No file selected. Choose one with \"Browse Files....\" first."),
+            MsgIcon::Information);
+        return;
+    }
+    const QString out = ChangeFileExt(in, extension);
+    if (RefuseOverwritingInput(dialogs, in, out))
+        return;
+    const tConvertOutcome outcome = convert(in, out);
     if (!outcome.Message.isEmpty())
         dialogs.Message(outcome.Message, outcome.Icon, MsgButtons::Ok);
 }
@@ -35,31 +49,16 @@ void TMainFrm::ConnectDevTools() {
             [this] { Guard([&] { Write2DfuGBClick(); }); });
 }
 
-bool TMainFrm::HaveChosenFile() {
-    if (!DirectoryBrowse.FileName.isEmpty())
-        return true;
-    FServices.Dialogs->Message(
-        QStringLiteral("No file selected. Choose one with \"Browse Files....\" first."),
-        MsgIcon::Information);
-    return false;
-}
-
 void TMainFrm::Write2HexGBClick() {
-    if (!HaveChosenFile())
-        return;
-    const QString in = DirectoryBrowse.FileName;
-    const QString out = ChangeFileExt(in, QStringLiteral(".24h"));
-    if (RefuseOverwritingInput(*FServices.Dialogs, in, out))
-        return;
-    Show(*FServices.Dialogs, ConvertContainerFileToHex(*DFUFile, in, out, 0));
+    ConvertChosenFile(*FServices.Dialogs, DirectoryBrowse.FileName, QStringLiteral(".24h"),
+                      [this](const QString& in, const QString& out) {
+                          return ConvertContainerFileToHex(*DFUFile, in, out, 0);
+                      });
 }
 
 void TMainFrm::Write2DfuGBClick() {
-    if (!HaveChosenFile())
-        return;
-    const QString in = DirectoryBrowse.FileName;
-    const QString out = ChangeFileExt(in, QStringLiteral(".24d"));
-    if (RefuseOverwritingInput(*FServices.Dialogs, in, out))
-        return;
-    Show(*FServices.Dialogs, ConvertHexFileToContainer(*DFUFile, in, out));
+    ConvertChosenFile(*FServices.Dialogs, DirectoryBrowse.FileName, QStringLiteral(".24d"),
+                      [this](const QString& in, const QString& out) {
+                          return ConvertHexFileToContainer(*DFUFile, in, out);
+                      });
 }

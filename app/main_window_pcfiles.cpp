@@ -158,7 +158,10 @@ void TMainFrm::PCBVersionRGClick(int index) {
         MotherBrdVer = tMotherBrdVer(index);
     else
         return;
-    const tSystem s = tSystem(page);
+    ListFamilyPage(tSystem(page));
+}
+
+void TMainFrm::ListFamilyPage(tSystem s) {
     SetupFilesonPCSG(s);
     SetupFilesonUSBSG(s);
     ApplicationFilesonPC(s);
@@ -203,12 +206,13 @@ void TMainFrm::BrowseFileGBClick() {
     if (page == stV8800) {
         // The selection is applied even when storing the folder fails, so the label
         // always names the container actually chosen.
-        struct Apply {
-            TMainFrm* w;
-            tPcSelection& sel;
-            ~Apply() { w->ApplySelection(sel); }
-        } apply{this, sel};
-        BrowseContainer(env, *FServices.Dialogs, *FServices.Info, sel);
+        try {
+            BrowseContainer(env, *FServices.Dialogs, *FServices.Info, sel);
+        } catch (...) {
+            ApplySelection(sel);
+            throw;
+        }
+        ApplySelection(sel);
         return;
     }
     if (page < 0) {

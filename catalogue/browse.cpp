@@ -37,7 +37,7 @@ BrowseEnv BrowseEnv::From(const SystemServices& sys, const Deployment& deploy) {
     BrowseEnv e;
     e.DocumentsFolder = sys.DocumentsFolder();
     e.CurrentFolder = QDir::currentPath();
-    e.ProductFolder = QString(deploy.ProductFolder).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    e.ProductFolder = deploy.ProductFolderIn(QString());
     e.DeveloperComputer = deploy.IsDeveloperComputer(sys.ComputerName());
     return e;
 }

@@ -59,4 +59,17 @@ quint32 Args::UInt32(const QString& text, const QString& what) {
     return quint32(v);
 }
 
+int PcbVersionArg(tSystem family, const QString& familyName, const std::optional<QString>& pcb) {
+    if (!pcb)
+        return DefaultPcbVersion(family);
+    const QStringList versions = PcbVersionCaptions(family);
+    const int version = int(versions.indexOf(*pcb));
+    if (version < 0)
+        throw UsageError(versions.isEmpty()
+                             ? QStringLiteral("%1 has no PCB versions").arg(familyName)
+                             : QStringLiteral("unknown PCB version \"%1\" (%2)")
+                                   .arg(*pcb, versions.join(QStringLiteral(", "))));
+    return version;
+}
+
 } // namespace cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -37,6 +39,10 @@ public:
 private:
     QStringList FArgs;
 };
+
+// The ordinal of the PCB version named by --pcb (caption "V3c", "V4", ...), or the
+// family's default when it is absent; a usage error for a name the family does not have.
+int PcbVersionArg(tSystem family, const QString& familyName, const std::optional<QString>& pcb);
 
 struct Command {
     const char* Name;

@@ -22,16 +22,7 @@ int CmdList(Args& args) {
         throw UsageError(QStringLiteral("no PC listing for family \"%1\" (K310, P310, W310, HX310)")
                              .arg(*familyName));
 
-    const QStringList versions = PcbVersionCaptions(family);
-    int version = DefaultPcbVersion(family);
-    if (pcb) {
-        version = int(versions.indexOf(*pcb));
-        if (version < 0)
-            throw UsageError(versions.isEmpty()
-                                 ? QStringLiteral("%1 has no PCB versions").arg(*familyName)
-                                 : QStringLiteral("unknown PCB version \"%1\" (%2)")
-                                       .arg(*pcb, versions.join(QStringLiteral(", "))));
-    }
+    const int version = PcbVersionArg(family, *familyName, pcb);
 
     const Deployment& deploy = Deployment::Compiled();
     PlatformSystemServices sys;
@@ -42,8 +33,7 @@ int CmdList(Args& args) {
             err().flush();
             return kExitFailure;
         }
-        folder = docs + QString(deploy.ProductFolder).replace(QLatin1Char('\\'), QLatin1Char('/')) +
-                 PCFolderNames(family);
+        folder = deploy.ProductFolderIn(docs) + PCFolderNames(family);
     }
 
     tPcFiles files;

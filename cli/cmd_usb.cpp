@@ -37,16 +37,7 @@ Target ReadTarget(Args& args) {
     tSystem s;
     if (!SystemFromName(*family, s))
         throw UsageError(QStringLiteral("unknown family \"%1\"").arg(*family));
-    const QStringList versions = PcbVersionCaptions(s);
-    int version = DefaultPcbVersion(s);
-    if (pcb) {
-        version = int(versions.indexOf(*pcb));
-        if (version < 0)
-            throw UsageError(versions.isEmpty()
-                                 ? QStringLiteral("%1 has no PCB versions").arg(*family)
-                                 : QStringLiteral("PCB version of %1 must be one of %2")
-                                       .arg(*family, versions.join(QStringLiteral(", "))));
-    }
+    const int version = PcbVersionArg(s, *family, pcb);
     if (!QFileInfo(*stick).isDir())
         throw std::runtime_error(
             QStringLiteral("%1: %2").arg(usbtext::NoStickDetected, *stick).toStdString());

@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "test_files.h"
 #include "window_fixture.h"
 #include <span>
 
@@ -56,13 +57,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
     ASSERT_TRUE(f.flush()); // else closing writes again and moves the time
     ASSERT_TRUE(f.setFileTime(kFileTime, QFileDevice::FileModificationTime));
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
 }
 
 struct PagesFixture : MainWindowFixture {
@@ -387,9 +381,9 @@ TEST_F(DevToolsFixture, WriteToHexConvertsTheBrowsedContainer) {
     EXPECT_EQ(dialogs.FileRequests.last().FileTypes.size(), 3);
 
     w->Write2HexGB->click();
-    EXPECT_EQ(ReadFile(folder + QStringLiteral("/fw.24h")),
+    EXPECT_EQ(ReadAll(folder + QStringLiteral("/fw.24h")),
               QByteArray(4, '\0') + fx::SmallImageText());
-    EXPECT_EQ(ReadFile(container), fx::SmallContainer());
+    EXPECT_EQ(ReadAll(container), fx::SmallContainer());
     EXPECT_EQ(Files(), (QStringList{"fw.24d", "fw.24h"}));
     EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Texts().join('|').toStdString();
 }
@@ -399,7 +393,7 @@ TEST_F(DevToolsFixture, WriteToDfuConvertsAHexFile) {
     WriteFile(hex, fx::SmallImageText());
     w->DirectoryBrowse.FileName = hex;
     w->Write2DfuGB->click();
-    EXPECT_EQ(ReadFile(folder + QStringLiteral("/app.24d")), fx::SmallContainer());
+    EXPECT_EQ(ReadAll(folder + QStringLiteral("/app.24d")), fx::SmallContainer());
     EXPECT_EQ(Files(), (QStringList{"app.24d", "app.hex"}));
     EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Texts().join('|').toStdString();
 }
@@ -413,7 +407,7 @@ TEST_F(DevToolsFixture, BrokenHexLeavesTheExistingContainerAndShowsAnError) {
     WriteFile(folder + QStringLiteral("/app.24d"), old);
     w->DirectoryBrowse.FileName = hex;
     w->Write2DfuGB->click();
-    EXPECT_EQ(ReadFile(folder + QStringLiteral("/app.24d")), old);
+    EXPECT_EQ(ReadAll(folder + QStringLiteral("/app.24d")), old);
     EXPECT_EQ(Files(), (QStringList{"app.24d", "app.hex"}));
     ASSERT_EQ(dialogs.Messages.size(), 1);
     EXPECT_EQ(dialogs.Messages[0].Icon, MsgIcon::Error);
@@ -454,7 +448,7 @@ TEST_F(DevToolsFixture, OutputThatWouldReplaceTheChosenFileIsRefused) {
         dialogs.Messages.clear();
         w->DirectoryBrowse.FileName = file;
         (w.get()->*c.button)->click();
-        EXPECT_EQ(ReadFile(file), c.bytes);
+        EXPECT_EQ(ReadAll(file), c.bytes);
         EXPECT_EQ(Files(), QStringList{QString::fromLatin1(c.file)});
         ASSERT_EQ(dialogs.Messages.size(), 1);
         EXPECT_EQ(dialogs.Messages[0].Icon, MsgIcon::Error);

@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "test_files.h"
 #include "window_fixture.h"
 #include <sys/mount.h>
 #include <unistd.h>
@@ -34,25 +35,6 @@ public:
     quint16 Next() override { return Value++; }
     quint16 Value = 0x1230;
 };
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
 
 struct UsbWindowFixture : MainWindowFixture {
     CountingRandom random;

@@ -1,6 +1,7 @@
 #include "errors.h"
 #include "hive.h"
 #include "single_instance.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,18 +11,6 @@
 namespace {
 
 const QString kKey = QStringLiteral("\\software\\Torvanex\\Zentrivo");
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "test_files.h"
+
 #include "scripted_dialogs.h"
 #include "stick_write.h"
 #include "usb_class.h"
@@ -57,21 +59,3 @@ struct StickWorld {
         });
     }
 };
-
-inline QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
-
-inline void WriteAll(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
-
-inline QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
