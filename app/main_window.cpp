@@ -379,9 +379,7 @@ void TMainFrm::FormCreate() {
         const QSignalBlocker block(AdvPager);
         AdvPager->setCurrentWidget(V8800ListPage);
     }
-    PCBVersionRG->hide();
-    WriteWipeFileGB->hide();
-    SerialNumberEDT->parentWidget()->show();
+    SerialNumberEDT->parentWidget()->show(); // the group and the wipe button: steps 4 and 9
 
     // 4.
     SendMailGB->setEnabled(false);

@@ -2,6 +2,7 @@
 #include "catalogue.h"
 #include "cli_commands.h"
 #include "container_hooks.h"
+#include "memory_stream.h"
 #include "stick_files.h"
 #include "usb_devices.h"
 #include "usb_messages.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <stdexcept>
 
 namespace cli {
@@ -137,10 +137,7 @@ int CmdStickImage(Args& args) {
     const TImageResult image = BuildV8800StickImage(container, serial, ContainerHooks(), random);
     if (!image.Error.isEmpty())
         return Fail(image.Error, pos[0]);
-    QSaveFile out(pos[1]);
-    if (!out.open(QIODevice::WriteOnly) || out.write(image.Image) != image.Image.size() ||
-        !out.commit())
-        return Fail(QStringLiteral("Could not write \"%1\": %2").arg(pos[1], out.errorString()));
+    TMemoryStream(image.Image).SaveToFile(pos[1]); // atomic; throws with the reason
     return kExitOk;
 }
 

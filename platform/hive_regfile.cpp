@@ -91,6 +91,14 @@ bool ParseHexBytes(const QString& s, QByteArray& out) {
     return true;
 }
 
+// The whole key file, replaced atomically (its folder made first).
+bool Save(const QString& file, const QByteArray& text) {
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    QSaveFile out(file);
+    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+}
+
 } // namespace
 
 RegFileHive::RegFileHive(QString rootFolder) : FRoot(std::move(rootFolder)) {}
@@ -228,10 +236,7 @@ bool RegFileHive::OpenKey(const QString& keyPath, bool create) {
     }
     if (!create)
         return false;
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        throw ERegistryException(QStringLiteral("Failed to create key %1").arg(keyPath));
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(Format(keyPath, {})) < 0 || !out.commit())
+    if (!Save(file, Format(keyPath, {})))
         throw ERegistryException(QStringLiteral("Failed to create key %1").arg(keyPath));
     return true;
 }
@@ -255,10 +260,7 @@ void RegFileHive::WriteValue(const QString& keyPath, const QString& name, const 
     }
     if (!replaced)
         entries.append({name, value});
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(Format(keyPath, entries)) < 0 || !out.commit())
+    if (!Save(file, Format(keyPath, entries)))
         throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
 }
 
